@@ -14,7 +14,6 @@ struct ApplicationState {
   int32_t suppression = 0;
   LoadedWindow* modal = nullptr;
   bool loopStarted = false;
-  Text runDirectory;
   HWND owner = nullptr;
 };
 
@@ -99,7 +98,10 @@ const std::vector<std::unique_ptr<LoadedWindow>>& LoadedWindows() { return State
 LoadedWindow* CurrentModalWindow() { return State().modal; }
 void SetCurrentModalWindow(LoadedWindow* window) { State().modal = window; }
 HWND OwnerWindow() { return State().owner; }
-const Text& RunDirectory() { return State().runDirectory; }
+const Text& RunDirectory() {
+  static const Text directory = TakeRunDirectory();
+  return directory;
+}
 
 COLORREF ResolveColour(COLORREF colour) {
   return colour == kSystemFaceColour ? GetSysColor(COLOR_BTNFACE) : colour;
@@ -117,8 +119,7 @@ void DeliverFeedback(FeedbackHandler handler, int32_t first, int32_t second) {
 
 int RunApplication(const WindowLayout& startWindow) {
   ApplicationState& state = State();
-  state.runDirectory = TakeRunDirectory();
-  SetCurrentDirectoryA(state.runDirectory.c_str());
+  SetCurrentDirectoryA(RunDirectory().c_str());
   state.owner = CreateOwnerWindow();
   if (!LoadWindow(startWindow, nullptr, false)) FatalError("载入启动窗口失败", 0);
 
