@@ -26,3 +26,6 @@ ensure_packages() {
 build_project() {
   (cd "$ROOT" && cmake --preset default >/dev/null && cmake --build --preset default -- --no-print-directory)
 }
+
+# The Windows form (Z:\...) of a path on this machine, as Wine maps the root file system.
+winepath_of() { printf 'Z:%s' "$(realpath -m "$1" | tr / '\\')"; }
