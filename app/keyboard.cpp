@@ -114,7 +114,9 @@ bool RedirectActivationToModal(LoadedWindow& window) {
   if (!modal || modal == &window || window.parent || IsWindowEnabled(window.hwnd) ||
       !IsWindowVisible(modal->hwnd))
     return false;
-  SetActiveWindow(modal->hwnd);
+  // A click on the disabled window may come while another program is in front, where merely
+  // activating the modal window would leave it behind that program.
+  SetForegroundWindow(modal->hwnd);
   return true;
 }
 

@@ -78,6 +78,16 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       if (LOWORD(wParam) == WA_INACTIVE) SaveFocus(*window);
       else if (RedirectActivationToModal(*window)) return 0;
       break;
+    case WM_SETCURSOR: {
+      // A press on a window that a modal run has disabled reaches it only as this hit-test
+      // error; it stands for an activation, so it goes to the modal window as well.
+      const UINT mouse = HIWORD(lParam);
+      const bool press = mouse == WM_LBUTTONDOWN || mouse == WM_RBUTTONDOWN ||
+                         mouse == WM_MBUTTONDOWN || mouse == WM_XBUTTONDOWN;
+      if (static_cast<short>(LOWORD(lParam)) == HTERROR && press && RedirectActivationToModal(*window))
+        return TRUE;
+      break;
+    }
     case WM_SETFOCUS:
       RestoreFocus(*window);
       return 0;
