@@ -59,26 +59,6 @@ bool FindCloseButton(HWND window, POINT& point) {
 // Under Wine the X server may report the pointer warp of SetCursorPos late and pull the cursor
 // back between a button's press and its release, which then is no click. So the cursor first
 // has to stay on the point for a moment.
-void ClickSteadily(POINT point) {
-  MoveCursor(point.x, point.y);
-  ULONGLONG since = GetTickCount64();
-  WaitUntil([&] {
-    POINT now{};
-    GetCursorPos(&now);
-    if (now.x != point.x || now.y != point.y) {
-      MoveCursor(point.x, point.y);
-      since = GetTickCount64();
-    }
-    return GetTickCount64() - since >= 200;
-  }, 5000);
-  Click(point.x, point.y);
-}
-
-void ClickSteadily(HWND window) {
-  const RECT r = WindowRect(window);
-  ClickSteadily(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-}
-
 // A started copy in front; Open() clicks the contact button and waits for the contact window.
 class Contact : public ::testing::Test {
  protected:
@@ -89,7 +69,7 @@ class Contact : public ::testing::Test {
   }
 
   HWND Open() {
-    ClickSteadily(MainControl(tool_.main, kContactButton));
+    ClickWindow(MainControl(tool_.main, kContactButton));
     HWND contact = WaitForProcessWindow(tool_.process.id(), "", "VantrelFrame");
     if (contact) WaitUntil([&] { return GetForegroundWindow() == contact; });
     return contact;
@@ -163,7 +143,7 @@ TEST_P(ContactClosing, GivesTheMainWindowBack) {
 void CloseButton(HWND contact) {
   POINT point{};
   ASSERT_TRUE(FindCloseButton(contact, point));
-  ClickSteadily(point);
+  Click(point.x, point.y);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -181,8 +161,8 @@ TEST_F(Contact, MainWindowIgnoresClicksWhileItIsOpen) {
 
   // A click that reached the key-code box would take the keyboard there: the "a" would show
   // its code and the Esc would close the main window instead of the contact window.
-  ClickSteadily(MainControl(tool_.main, kKeyCodeBox));
-  ClickSteadily(MainControl(tool_.main, kContactButton));
+  ClickWindow(MainControl(tool_.main, kKeyCodeBox));
+  ClickWindow(MainControl(tool_.main, kContactButton));
   TypeText("a");
   PressKey(VK_ESCAPE);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(contact); }));
@@ -204,7 +184,7 @@ TEST_F(Contact, ActivatingTheMainWindowActivatesTheContactWindow) {
       {"SetForegroundWindow", true, [](HWND main) { SetForegroundWindow(main); }},
       {"click", true, [](HWND main) {
          const RECT client = ClientRectOnScreen(main);
-         ClickSteadily(POINT{client.left + 150, client.top + 52});  // an empty spot of the client area
+         Click(client.left + 150, client.top + 52);  // an empty spot of the client area
        }},
       {"SetActiveWindow", false, [](HWND main) { SetActiveWindow(main); }},
   };

@@ -200,7 +200,19 @@ void TypeText(const std::string& ascii) {
 void MoveCursor(int x, int y) { SetCursorPos(x, y); }
 
 void Click(int x, int y) {
+  // Under Wine the X server may report the warp late and pull the cursor back between press
+  // and release; so the cursor must have stayed on the point for a moment first.
   SetCursorPos(x, y);
+  ULONGLONG since = GetTickCount64();
+  WaitUntil([&] {
+    POINT now{};
+    GetCursorPos(&now);
+    if (now.x != x || now.y != y) {
+      SetCursorPos(x, y);
+      since = GetTickCount64();
+    }
+    return GetTickCount64() - since >= 200;
+  }, 5000);
   INPUT inputs[2]{};
   inputs[0].type = inputs[1].type = INPUT_MOUSE;
   inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
