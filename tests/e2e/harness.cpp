@@ -90,6 +90,16 @@ Tool StartTool(const std::function<void(const std::string&)>& prepare, bool wait
   return tool;
 }
 
+std::string AnswerFatalErrorBox(const Tool& tool) {
+  HWND box = WaitForProcessWindow(tool.process.id(), "错误", "#32770");
+  if (!box) return "";
+  std::string text;
+  for (HWND child : Children(box))
+    if (ClassName(child) == "Static" && !WindowText(child).empty()) text = WindowText(child);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  return text;
+}
+
 namespace {
 
 struct Search {

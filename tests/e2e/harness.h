@@ -64,6 +64,10 @@ struct Tool {
 Tool StartTool(const std::function<void(const std::string& directory)>& prepare = nullptr,
                bool waitForMain = true);
 
+// The text of the fatal error box ("错误") of a started tool, read once it shows, after which
+// the box is answered with OK; empty when no box came.
+std::string AnswerFatalErrorBox(const Tool& tool);
+
 // The visible top-level window of a process with that exact title, or nullptr.
 HWND FindProcessWindow(DWORD processId, const char* title, const char* className = nullptr);
 HWND WaitForProcessWindow(DWORD processId, const char* title, const char* className = nullptr,

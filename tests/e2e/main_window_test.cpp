@@ -181,13 +181,7 @@ TEST(MainWindow, FatalErrorShowsTheBoxAndEndsWithMinusOne) {
   // A directory where the library belongs makes both its write and its load fail.
   Tool tool = StartTool([](const std::string& dir) { CreateDirectoryA((dir + "\\SkinH_EL.dll").c_str(), nullptr); },
                         false);
-  HWND box = WaitForProcessWindow(tool.process.id(), "错误", "#32770");
-  ASSERT_TRUE(box);
-  std::string text;
-  for (HWND child : Children(box))
-    if (ClassName(child) == "Static" && !WindowText(child).empty()) text = WindowText(child);
-  EXPECT_EQ(text, "运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件“SkinH_EL.dll”中的输出命令“SkinH_AttachEx”\r\n");
-  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(AnswerFatalErrorBox(tool), "运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件“SkinH_EL.dll”中的输出命令“SkinH_AttachEx”\r\n");
   EXPECT_EQ(tool.process.WaitForExit(), static_cast<DWORD>(-1));
 }
 

@@ -89,13 +89,7 @@ TEST(Skin, EntryThatLeavesTheStackWrongEndsInTheFatalError) {
     hold = CreateFileA(library.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   }, false);
   ASSERT_NE(hold, INVALID_HANDLE_VALUE);
-  HWND box = WaitForProcessWindow(tool.process.id(), "错误", "#32770");
-  ASSERT_TRUE(box);
-  std::string text;
-  for (HWND child : Children(box))
-    if (ClassName(child) == "Static" && !WindowText(child).empty()) text = WindowText(child);
-  EXPECT_EQ(text, "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n");
-  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(AnswerFatalErrorBox(tool), "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n");
   EXPECT_EQ(tool.process.WaitForExit(), static_cast<DWORD>(-1));
   CloseHandle(hold);
 }
