@@ -61,6 +61,10 @@ Text QueryClassName(HWND window) {
 
 Text QueryWindowTitle(HWND window) {
   if (!IsWindow(window)) return Text();
+  // SMTO_ABORTIFHUNG gives up at once on a thread that the platform counts as hung. Wine takes
+  // the flag but waits for such a thread all the same (and past the timeout), which would stop
+  // the ticks for as long as the thread hangs; asking first gives the same empty title.
+  if (IsHungAppWindow(window)) return Text();
   DWORD_PTR length = 0;
   if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTitleTimeoutMs, &length))
     return Text();
