@@ -21,14 +21,16 @@ std::string OwnPath() {
 
 std::string DirectoryOf(const std::string& path) { return path.substr(0, path.rfind('\\')); }
 
+// A directory made by this call: process ids are reused, so a name is only taken when new.
 std::string FreshDirectory(const char* tag) {
   static int counter = 0;
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
-  std::string dir = std::string(temp) + "vantrel-install-" + tag + "-" + std::to_string(GetCurrentProcessId()) +
-                    "-" + std::to_string(counter++);
-  CreateDirectoryA(dir.c_str(), nullptr);
-  return dir;
+  for (;;) {
+    std::string dir = std::string(temp) + "vantrel-install-" + tag + "-" + std::to_string(GetCurrentProcessId()) +
+                      "-" + std::to_string(GetTickCount()) + "-" + std::to_string(counter++);
+    if (CreateDirectoryA(dir.c_str(), nullptr)) return dir;
+  }
 }
 
 std::string ReadFile(const std::string& path) {
