@@ -31,6 +31,26 @@ constexpr WindowLayout kWindow{
     .left = 0, .top = 0, .width = 200, .height = 120, .controls = kControls,
 };
 
+// What the creation handler saw of its window.
+struct CreationView {
+  bool ran = false, windowVisible = true, controlsExist = false;
+} creation;
+
+extern const WindowLayout kCreatedWindow;
+void RecordCreation() {
+  creation.ran = true;
+  creation.windowVisible = IsWindowVisible(GetControlHandle(kCreatedWindow)) != FALSE;
+  creation.controlsExist = IsWindow(GetControlHandle(kCreatedWindow, "box")) != FALSE;
+}
+
+const WindowLayout kCreatedWindow{
+    .title = "creation test", .borderStyle = 2, .controlBox = true, .maximizeButton = false,
+    .minimizeButton = false, .startPosition = 1, .movable = true, .icon = nullptr,
+    .backColour = kSystemFaceColour, .escCloses = true, .enterMovesFocus = false,
+    .shownInTaskbar = true, .alwaysOnTop = false, .visible = true,
+    .left = 0, .top = 0, .width = 200, .height = 120, .controls = kControls, .onCreate = RecordCreation,
+};
+
 // Dispatches this thread's messages until the condition holds or the time is up.
 bool PumpUntil(const auto& condition, DWORD milliseconds) {
   const ULONGLONG end = GetTickCount64() + milliseconds;
@@ -56,6 +76,19 @@ class Frame : public ::testing::Test {
   HWND Box() { return GetControlHandle(kWindow, "box"); }
   HWND window_ = nullptr;
 };
+
+TEST(FrameLoading, CreationHandlerRunsWithTheControlsInPlaceBeforeTheWindowShows) {
+  ASSERT_TRUE(LoadWindow(kCreatedWindow, nullptr, false));
+  HWND window = GetControlHandle(kCreatedWindow);
+  EXPECT_TRUE(creation.ran);
+  EXPECT_FALSE(creation.windowVisible);
+  EXPECT_TRUE(creation.controlsExist);
+  EXPECT_TRUE(IsWindowVisible(window));
+  // Loading an open layout again keeps the one window.
+  EXPECT_TRUE(LoadWindow(kCreatedWindow, nullptr, false));
+  EXPECT_EQ(GetControlHandle(kCreatedWindow), window);
+  DestroyWindow(window);
+}
 
 TEST_F(Frame, EachContentWriteRaisesTheEventOnceAfterTheTextIsInPlace) {
   WriteText(kWindow, "box", "hello");
