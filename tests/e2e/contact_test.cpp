@@ -56,9 +56,6 @@ bool FindCloseButton(HWND window, POINT& point) {
   return false;
 }
 
-// Under Wine the X server may report the pointer warp of SetCursorPos late and pull the cursor
-// back between a button's press and its release, which then is no click. So the cursor first
-// has to stay on the point for a moment.
 // A started copy in front; Open() clicks the contact button and waits for the contact window.
 class Contact : public ::testing::Test {
  protected:
