@@ -97,7 +97,6 @@ LoadedWindow* FindLoaded(HWND window) {
 const std::vector<std::unique_ptr<LoadedWindow>>& LoadedWindows() { return State().windows; }
 LoadedWindow* CurrentModalWindow() { return State().modal; }
 void SetCurrentModalWindow(LoadedWindow* window) { State().modal = window; }
-HWND OwnerWindow() { return State().owner; }
 const Text& RunDirectory() {
   static const Text directory = TakeRunDirectory();
   return directory;

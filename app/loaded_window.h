@@ -88,7 +88,6 @@ LoadedWindow* FindLoaded(HWND window);
 const std::vector<std::unique_ptr<LoadedWindow>>& LoadedWindows();
 LoadedWindow* CurrentModalWindow();
 void SetCurrentModalWindow(LoadedWindow* window);
-HWND OwnerWindow();
 
 // Closing (WM_CLOSE) and the end of a window (WM_NCDESTROY), in frame.cpp.
 void CloseWindow(LoadedWindow& window);
@@ -97,10 +96,6 @@ void ForgetWindow(LoadedWindow& window);
 // The frame window class, in window_frame.cpp.
 HWND CreateFrameWindow(LoadedWindow& window, HWND owner);
 void DestroyFrameIcons();
-struct FrameStyle {
-  DWORD style, exStyle;
-};
-FrameStyle ComputeFrameStyle(const WindowLayout& layout, bool hasParent);
 
 // Keyboard, focus and the modal run, in keyboard.cpp.
 bool ApplyKeyboardRules(const MSG& message);

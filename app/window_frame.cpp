@@ -111,7 +111,9 @@ void RegisterFrameClass() {
   registered = RegisterClassA(&cls) != 0;
 }
 
-}  // namespace
+struct FrameStyle {
+  DWORD style, exStyle;
+};
 
 FrameStyle ComputeFrameStyle(const WindowLayout& layout, bool hasParent) {
   FrameStyle s{WS_CLIPCHILDREN, 0};
@@ -134,6 +136,8 @@ FrameStyle ComputeFrameStyle(const WindowLayout& layout, bool hasParent) {
   if (layout.startPosition == 3 && sizable) s.style |= WS_MAXIMIZE;
   return s;
 }
+
+}  // namespace
 
 HWND CreateFrameWindow(LoadedWindow& window, HWND owner) {
   RegisterFrameClass();

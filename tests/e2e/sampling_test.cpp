@@ -93,6 +93,14 @@ struct Fixture {
   }
 };
 
+// Spots over the fixture's plain boxes that the switching tests move between.
+constexpr POINT kInner{40, 45}, kBlank{60, 290}, kCover{180, 230};
+
+// The boxes over one of the fixture's plain boxes (its title is its name; "blank" has none).
+Boxes OverBox(const Fixture& host, const std::string& name, POINT at) {
+  return Expected(host[name], fixture::kBoxClass, name == "blank" ? "" : name, at, "fixture.exe");
+}
+
 std::map<std::string, HWND> ReadPublished(const std::string& path) {
   std::map<std::string, HWND> windows;
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -197,24 +205,23 @@ TEST(Sampling, F2FreezesTheBoxesAndF1Resumes) {
   ASSERT_FALSE(host.windows.empty());
   Tool tool = StartTool();
   ASSERT_TRUE(tool.main);
-  const POINT inner{40, 45}, blank{60, 290}, cover{180, 230};
 
-  MoveCursor(inner.x, inner.y);
+  MoveCursor(kInner.x, kInner.y);
   PressKey(VK_F1);
-  ASSERT_TRUE(BoxesBecome(tool.main, Expected(host["inner"], fixture::kBoxClass, "inner", inner, "fixture.exe")));
+  ASSERT_TRUE(BoxesBecome(tool.main, OverBox(host, "inner", kInner)));
   // F1 while sampling leaves it on.
   PressKey(VK_F1);
-  MoveCursor(blank.x, blank.y);
-  const Boxes atBlank = Expected(host["blank"], fixture::kBoxClass, "", blank, "fixture.exe");
+  MoveCursor(kBlank.x, kBlank.y);
+  const Boxes atBlank = OverBox(host, "blank", kBlank);
   ASSERT_TRUE(BoxesBecome(tool.main, atBlank));
 
   PressKey(VK_F2);
   Sleep(kTickSettle);
-  EXPECT_TRUE(BoxesStay(tool.main, atBlank, {inner, cover, {300, 600}, {700, 100}}));
+  EXPECT_TRUE(BoxesStay(tool.main, atBlank, {kInner, kCover, {300, 600}, {700, 100}}));
 
-  MoveCursor(cover.x, cover.y);
+  MoveCursor(kCover.x, kCover.y);
   PressKey(VK_F1);
-  EXPECT_TRUE(BoxesBecome(tool.main, Expected(host["cover"], fixture::kBoxClass, "cover", cover, "fixture.exe")));
+  EXPECT_TRUE(BoxesBecome(tool.main, OverBox(host, "cover", kCover)));
 }
 
 TEST(Sampling, OnlyTheBareKeysCount) {
@@ -222,10 +229,9 @@ TEST(Sampling, OnlyTheBareKeysCount) {
   ASSERT_FALSE(host.windows.empty());
   Tool tool = StartTool();
   ASSERT_TRUE(tool.main);
-  const POINT inner{40, 45}, blank{60, 290};
-  const Boxes atInner = Expected(host["inner"], fixture::kBoxClass, "inner", inner, "fixture.exe");
-  const Boxes atBlank = Expected(host["blank"], fixture::kBoxClass, "", blank, "fixture.exe");
-  MoveCursor(inner.x, inner.y);
+  const Boxes atInner = OverBox(host, "inner", kInner);
+  const Boxes atBlank = OverBox(host, "blank", kBlank);
+  MoveCursor(kInner.x, kInner.y);
 
   const struct {
     const char* name;
@@ -243,9 +249,9 @@ TEST(Sampling, OnlyTheBareKeysCount) {
   for (const auto& m : kModifiers) {
     SCOPED_TRACE(std::string(m.name) + "+F2");
     PressKey(VK_F2, {m.key});
-    MoveCursor(blank.x, blank.y);
+    MoveCursor(kBlank.x, kBlank.y);
     EXPECT_TRUE(BoxesBecome(tool.main, atBlank));  // still sampling
-    MoveCursor(inner.x, inner.y);
+    MoveCursor(kInner.x, kInner.y);
     EXPECT_TRUE(BoxesBecome(tool.main, atInner));
   }
 }
@@ -257,24 +263,23 @@ TEST(Sampling, ASecondCopyGetsNeitherKey) {
   ASSERT_TRUE(first.main);
   Tool second = StartTool();
   ASSERT_TRUE(second.main);
-  const POINT inner{40, 45}, blank{60, 290}, cover{180, 230};
 
-  MoveCursor(inner.x, inner.y);
+  MoveCursor(kInner.x, kInner.y);
   PressKey(VK_F1);
-  ASSERT_TRUE(BoxesBecome(first.main, Expected(host["inner"], fixture::kBoxClass, "inner", inner, "fixture.exe")));
+  ASSERT_TRUE(BoxesBecome(first.main, OverBox(host, "inner", kInner)));
   EXPECT_TRUE(BoxesStay(second.main, kEmptyBoxes));
 
-  MoveCursor(blank.x, blank.y);
-  const Boxes atBlank = Expected(host["blank"], fixture::kBoxClass, "", blank, "fixture.exe");
+  MoveCursor(kBlank.x, kBlank.y);
+  const Boxes atBlank = OverBox(host, "blank", kBlank);
   ASSERT_TRUE(BoxesBecome(first.main, atBlank));
   PressKey(VK_F2);
   Sleep(kTickSettle);
-  EXPECT_TRUE(BoxesStay(first.main, atBlank, {inner, cover}));
-  EXPECT_TRUE(BoxesStay(second.main, kEmptyBoxes, {inner, cover}));
+  EXPECT_TRUE(BoxesStay(first.main, atBlank, {kInner, kCover}));
+  EXPECT_TRUE(BoxesStay(second.main, kEmptyBoxes, {kInner, kCover}));
 
-  MoveCursor(cover.x, cover.y);
+  MoveCursor(kCover.x, kCover.y);
   PressKey(VK_F1);
-  EXPECT_TRUE(BoxesBecome(first.main, Expected(host["cover"], fixture::kBoxClass, "cover", cover, "fixture.exe")));
+  EXPECT_TRUE(BoxesBecome(first.main, OverBox(host, "cover", kCover)));
   EXPECT_TRUE(BoxesStay(second.main, kEmptyBoxes));
 }
 
@@ -313,7 +318,6 @@ TEST(Sampling, AHungWindowLeavesTheTitleEmptyAndTheCursorBoxesFollow) {
   ASSERT_TRUE(hung);
 
   POINT at{700, 100};
-  const POINT blank{60, 290};
   MoveCursor(at.x, at.y);
   PressKey(VK_F1);
   ASSERT_TRUE(BoxesBecome(tool.main, Expected(hung, fixture::kHungClass, fixture::kHungTitle, at, "fixture.exe")));
@@ -322,8 +326,8 @@ TEST(Sampling, AHungWindowLeavesTheTitleEmptyAndTheCursorBoxesFollow) {
   // once the platform counts its thread as hung (after 5 s without taking messages). Wine's
   // SendMessageTimeout waits for a busy thread whatever its timeout, so a program that asked
   // in those first seconds would wait for as long as the thread hangs.
-  MoveCursor(blank.x, blank.y);
-  ASSERT_TRUE(BoxesBecome(tool.main, Expected(host["blank"], fixture::kBoxClass, "", blank, "fixture.exe")));
+  MoveCursor(kBlank.x, kBlank.y);
+  ASSERT_TRUE(BoxesBecome(tool.main, OverBox(host, "blank", kBlank)));
   ASSERT_TRUE(PostMessageA(hung, fixture::kHangMessage, 0, 0));  // for good: the test ends the fixture
   ASSERT_TRUE(WaitUntil([&] { return IsHungAppWindow(hung) != FALSE; }, 15000));
 
