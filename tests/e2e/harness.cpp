@@ -207,11 +207,10 @@ void TypeText(const std::string& ascii) {
   }
 }
 
-void MoveCursor(int x, int y) { SetCursorPos(x, y); }
-
-void Click(int x, int y) {
-  // Under Wine the X server may report the warp late and pull the cursor back between press
-  // and release; so the cursor must have stayed on the point for a moment first.
+void MoveCursor(int x, int y) {
+  // Under Wine the X server may report a warp late, so that a program asking just after the
+  // move still finds the cursor where it was, or it is pulled back there; so the move counts
+  // once the cursor has stayed on the point for a moment.
   SetCursorPos(x, y);
   ULONGLONG since = GetTickCount64();
   WaitUntil([&] {
@@ -223,6 +222,10 @@ void Click(int x, int y) {
     }
     return GetTickCount64() - since >= 200;
   }, 5000);
+}
+
+void Click(int x, int y) {
+  MoveCursor(x, y);
   INPUT inputs[2]{};
   inputs[0].type = inputs[1].type = INPUT_MOUSE;
   inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;

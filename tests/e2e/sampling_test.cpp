@@ -61,16 +61,12 @@ Boxes Expected(HWND window, const std::string& className, const std::string& tit
   return ::testing::AssertionFailure() << "the boxes show " << seen << "\n  instead of " << expected;
 }
 
-// Watches the boxes for a while (moving the cursor along `path` meanwhile, if given); true
-// when they kept showing `expected` all along.
+// Watches the boxes for a while, moving the cursor to each point of `path` in turn (if given)
+// meanwhile; true when they kept showing `expected` all along.
 ::testing::AssertionResult BoxesStay(HWND main, const Boxes& expected, const std::vector<POINT>& path = {}) {
   const ULONGLONG end = GetTickCount64() + kObservation;
-  size_t step = 0;
-  while (GetTickCount64() < end) {
-    if (!path.empty()) {
-      MoveCursor(path[step % path.size()].x, path[step % path.size()].y);
-      ++step;
-    }
+  for (size_t step = 0; step < path.size() || GetTickCount64() < end; ++step) {
+    if (step < path.size()) MoveCursor(path[step].x, path[step].y);
     const Boxes seen = ReadBoxes(main);
     if (!(seen == expected))
       return ::testing::AssertionFailure() << "the boxes changed to " << seen << "\n  from " << expected;
