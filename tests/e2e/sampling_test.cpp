@@ -286,7 +286,7 @@ LRESULT PatientTextLength(HWND box) {
 }
 
 TEST(Sampling, ATitleOf100000BytesIsShownWhole) {
-  Fixture host = StartFixture();
+  Fixture host = StartFixture("fixture.exe", "--long-title");
   ASSERT_FALSE(host.windows.empty());
   Tool tool = StartTool();
   ASSERT_TRUE(tool.main);
