@@ -14,13 +14,26 @@ namespace {
 using namespace e2e;
 
 // The boxes' places in the main window's list of children.
-constexpr size_t kHandleBox = 16, kClassBox = 15, kTitleBox = 14, kXBox = 13, kYBox = 5, kProcessBox = 2;
+constexpr size_t kHandleBox = 16, kClassBox = 15, kTitleBox = 14, kXBox = 13, kYBox = 5, kProcessBox = 2,
+                 kKeyCodeBox = 18;
 
 // How long a check that nothing changes keeps looking.
 constexpr Duration kObservation = 500;
-// A tick already under way when F2 arrives still finishes; a tick takes a few milliseconds,
-// or 200 ms per text query over a window that does not answer.
-constexpr Duration kTickSettle = 300;
+
+// Returns once the program has handled every message posted to it before the call, and so
+// the tick that was under way: the modify flag posted to a box that no tick writes comes back
+// set. A key's WM_HOTKEY is among those messages once SendInput returns under Wine, which
+// queues it right away; on Windows the input thread may still be on its way with it.
+bool PostedMessagesHandled(HWND main) {
+  HWND box = MainControl(main, kKeyCodeBox);
+  DWORD_PTR modified = 0;
+  if (!SendMessageTimeoutA(box, EM_SETMODIFY, FALSE, 0, SMTO_NORMAL, kDeadline, &modified) ||
+      !PostMessageA(box, EM_SETMODIFY, TRUE, 0))
+    return false;
+  return WaitUntil([&] {
+    return SendMessageTimeoutA(box, EM_GETMODIFY, 0, 0, SMTO_NORMAL, kDeadline, &modified) && modified;
+  });
+}
 
 struct Boxes {
   std::string handle, className, title, x, y, process;
@@ -212,7 +225,7 @@ TEST(Sampling, F2FreezesTheBoxesAndF1Resumes) {
   ASSERT_TRUE(BoxesBecome(tool.main, atBlank));
 
   PressKey(VK_F2);
-  Sleep(kTickSettle);
+  ASSERT_TRUE(PostedMessagesHandled(tool.main));
   EXPECT_TRUE(BoxesStay(tool.main, atBlank, {kInner, kCover, {300, 600}, {700, 100}}));
 
   MoveCursor(kCover.x, kCover.y);
@@ -236,6 +249,7 @@ TEST(Sampling, OnlyTheBareKeysCount) {
   for (const auto& m : kModifiers) {
     SCOPED_TRACE(std::string(m.name) + "+F1");
     PressKey(VK_F1, {m.key});
+    ASSERT_TRUE(PostedMessagesHandled(tool.main));
     EXPECT_TRUE(BoxesStay(tool.main, kEmptyBoxes));
   }
   // The bare key right after them does start sampling.
@@ -269,7 +283,7 @@ TEST(Sampling, ASecondCopyGetsNeitherKey) {
   const Boxes atBlank = OverBox(host, "blank", kBlank);
   ASSERT_TRUE(BoxesBecome(first.main, atBlank));
   PressKey(VK_F2);
-  Sleep(kTickSettle);
+  ASSERT_TRUE(PostedMessagesHandled(first.main));
   EXPECT_TRUE(BoxesStay(first.main, atBlank, {kInner, kCover}));
   EXPECT_TRUE(BoxesStay(second.main, kEmptyBoxes, {kInner, kCover}));
 
