@@ -15,6 +15,7 @@
 #include "inspector/hotkeys.h"
 #include "inspector/inspection.h"
 #include "inspector/main_window.h"
+#include "tools/main_window_search.h"
 
 namespace {
 
@@ -297,22 +298,6 @@ void RunInProcess() {
   PostMessageA(GetControlHandle(kBenchWindow), WM_CLOSE, 0, 0);
 }
 
-struct Search {
-  DWORD processId;
-  HWND found;
-};
-
-BOOL CALLBACK FindMain(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<Search*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  if (owner != search->processId || !IsWindowVisible(window) || lstrcmpA(name, "VantrelFrame") != 0) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
 void PressKey(WORD key) {
   INPUT inputs[2]{};
   inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
@@ -344,12 +329,9 @@ void MeasureTheProgram(const std::string& directory) {
     std::printf("vantrel.exe could not be started\n");
     return;
   }
-  Search search{info.dwProcessId, nullptr};
-  for (int i = 0; i < 1000 && !search.found; ++i) {
-    EnumWindows(FindMain, reinterpret_cast<LPARAM>(&search));
-    if (!search.found) Sleep(10);
-  }
-  if (search.found) {
+  HWND main = nullptr;
+  for (int i = 0; i < 1000 && !(main = FindMainWindow(info.dwProcessId)); ++i) Sleep(10);
+  if (main) {
     SetCursorPos(kCursor.x, kCursor.y);
     PressKey(VK_F1);
     Sleep(500);  // the first ticks, past start-up
@@ -359,7 +341,7 @@ void MeasureTheProgram(const std::string& directory) {
     PressKey(VK_F2);
     HWND handleBox = nullptr;
     int position = 0;
-    for (HWND c = GetWindow(search.found, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    for (HWND c = GetWindow(main, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
       if (position++ == 16) handleBox = c;
     char shown[32] = {};
     DWORD_PTR copied = 0;

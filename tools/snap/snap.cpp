@@ -6,29 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "tools/main_window_search.h"
+
 namespace {
-
-struct Search {
-  DWORD id;
-  HWND found;
-};
-
-BOOL CALLBACK MatchMainWindow(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<Search*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  if (owner != search->id || !IsWindowVisible(window) || lstrcmpA(name, "VantrelFrame") != 0) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-HWND FindMainWindow(DWORD processId) {
-  Search search{processId, nullptr};
-  EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 bool SaveWindowPicture(HWND window, const char* path) {
   RECT r;
